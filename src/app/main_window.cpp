@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "common/text.h"
+#include "doclist/row_commands.h"
 #include "drop/add_dropped_file.h"
 #include "drop/drop_registry.h"
 
@@ -94,6 +95,11 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
+    case WM_SETFONT:
+      font_ = reinterpret_cast<HFONT>(wp);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
     case WM_DESTROY:
@@ -178,9 +184,17 @@ void MainWindow::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case kIdMoveUp:
+      MoveRowsUp(list_);
+      break;
     case kIdMoveDown:
+      MoveRowsDown(list_);
+      break;
     case kIdDelete:
+      DeleteCurrentRow(list_);
+      break;
     case kIdClear:
+      ClearList(list_);
+      break;
     case kIdExtract:
     case kIdExport:
       break;
@@ -191,7 +205,10 @@ LRESULT MainWindow::OnNotify(const NMHDR& hdr) {
   if (hdr.idFrom != kIdList) return 0;
   switch (hdr.code) {
     case LVN_COLUMNCLICK:
+      SortListByColumn(list_, reinterpret_cast<const NMLISTVIEW&>(hdr).iSubItem);
+      break;
     case NM_DBLCLK:
+      OpenRowDocument(list_);
       break;
   }
   return 0;

@@ -68,6 +68,7 @@ class MainWindow {
   HWND hwnd_ = nullptr;
   DocumentList list_;
   ProgressBar progress_;
+  HFONT font_ = nullptr;
   ScopedFont labelFont_;
 };
 

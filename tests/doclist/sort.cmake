@@ -1,0 +1,1 @@
+brivanta_test(column_sort_test column_sort_test.cpp LIBS brivanta_core)
