@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "doclist/row_commands.h"
+#include "stats/extract_command.h"
 #include "drop/add_dropped_file.h"
 #include "drop/drop_registry.h"
 
@@ -87,6 +88,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == DocumentList::kResumeRedrawMessage) {
+    list_.ResumeRedraw();
+    return 0;
+  }
   switch (msg) {
     case WM_CREATE:
       return OnCreate() ? 0 : -1;
@@ -196,6 +201,8 @@ void MainWindow::OnCommand(int id, int code) {
       ClearList(list_);
       break;
     case kIdExtract:
+      ExtractStatistics(*this);
+      break;
     case kIdExport:
       break;
   }

@@ -229,6 +229,30 @@ bool IsNotLess(double difference) { return difference >= -kSortTolerance; }
 bool IsNotGreater(double difference) { return difference <= kSortTolerance; }
 bool IsGreater(double difference) { return difference > kSortTolerance; }
 
+// The 1-based place for a new key among `count` ascending keys, where
+// differenceAt(place) compares the new key with the key at `place`.
+template <typename DifferenceAt>
+int InsertionPlace(int count, DifferenceAt differenceAt) {
+  if (count == 0) return 1;
+  if (IsNotLess(differenceAt(count))) return count + 1;
+  if (IsNotGreater(differenceAt(1))) return 1;
+  int lo = 1, hi = count;
+  while (lo < hi - 1) {
+    const int mid = (lo + hi) / 2;
+    const double difference = differenceAt(mid);
+    if (IsEqual(difference)) {
+      lo = mid;
+      break;
+    }
+    if (IsGreater(difference)) {
+      lo = mid;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo + 1;
+}
+
 std::int64_t SteadyMilliseconds() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -270,30 +294,10 @@ int CompareSortTexts(std::string_view a, std::string_view b, bool caseSensitive)
 
 int InsertionPosition(const std::vector<std::string>& keys, std::string_view key, int kind,
                       bool caseSensitive) {
-  const int count = static_cast<int>(keys.size());
-  if (count == 0) return 1;
   kind = SettledKind(kind);
-  // keys[place - 1] is the key at 1-based `place`.
-  auto differenceAt = [&](int place) {
+  return InsertionPlace(static_cast<int>(keys.size()), [&](int place) {
     return KeyDifference(key, keys[place - 1], kind, caseSensitive);
-  };
-  if (IsNotLess(differenceAt(count))) return count + 1;
-  if (IsNotGreater(differenceAt(1))) return 1;
-  int lo = 1, hi = count;
-  while (lo < hi - 1) {
-    const int mid = (lo + hi) / 2;
-    const double difference = differenceAt(mid);
-    if (IsEqual(difference)) {
-      lo = mid;
-      break;
-    }
-    if (IsGreater(difference)) {
-      lo = mid;
-    } else {
-      hi = mid;
-    }
-  }
-  return lo + 1;
+  });
 }
 
 int SortByColumn(ReportList& list, int column, int kind, bool caseSensitive, bool ascending,
@@ -302,12 +306,16 @@ int SortByColumn(ReportList& list, int column, int kind, bool caseSensitive, boo
   const std::int64_t start = now();
   kind = SettledKind(kind);
 
-  // order[k] is the row whose texts belong at index k (ascending).
+  // order[k] is the row whose texts belong at index k (ascending). Each row's key is
+  // read once; numbers and dates are converted once, which compares exactly as
+  // converting at every comparison would, and only row indexes move on insertion.
   std::vector<int> order;
-  std::vector<std::string> keys;
   const int rowCount = list.RowCount();
+  std::vector<std::string> keys(static_cast<std::size_t>(std::max(rowCount, 0)));
+  std::vector<double> values(kind == kSortNumeric || kind == kSortDateTime ? keys.size() : 0);
   for (int row = 0; row < rowCount; ++row) {
-    std::string key = list.CellText(row, column);
+    std::string& key = keys[static_cast<std::size_t>(row)];
+    key = list.CellText(row, column);
     if (kind == kSortLogical) {
       if (key == kLogicalFalseText) {
         order.push_back(row);
@@ -316,9 +324,17 @@ int SortByColumn(ReportList& list, int column, int kind, bool caseSensitive, boo
       }
       continue;
     }
-    const int place = InsertionPosition(keys, key, kind, caseSensitive) - 1;
-    keys.insert(keys.begin() + place, std::move(key));
-    order.insert(order.begin() + place, row);
+    int place;
+    if (!values.empty()) {
+      values[row] = kind == kSortNumeric ? SortNumber(key) : SortDateTime(key);
+      place = InsertionPlace(static_cast<int>(order.size()),
+                             [&](int p) { return values[row] - values[order[p - 1]]; });
+    } else {
+      place = InsertionPlace(static_cast<int>(order.size()), [&](int p) {
+        return KeyDifference(key, keys[order[p - 1]], kind, caseSensitive);
+      });
+    }
+    order.insert(order.begin() + (place - 1), row);
   }
 
   // Read every cell in the new order before writing any, then write them all back.

@@ -7,9 +7,6 @@
 namespace brivanta {
 namespace {
 
-constexpr wchar_t kRedrawSuspendedProp[] = L"Brivanta.RedrawSuspended";
-const UINT kResumeRedrawMessage = RegisterWindowMessageW(L"Brivanta.DocumentList.ResumeRedraw");
-
 struct ColumnSpec {
   const wchar_t* title;
   int width;
@@ -28,17 +25,6 @@ size_t ReadCell(HWND list, int row, int column, std::wstring& buf) {
     if (n + 1 < buf.size()) return n;
     buf.resize(buf.size() * 2);
   }
-}
-
-LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == kResumeRedrawMessage) {
-    if (RemovePropW(hwnd, kRedrawSuspendedProp)) {
-      SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
-      RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-    }
-    return 0;
-  }
-  return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 }  // namespace
@@ -68,7 +54,6 @@ HWND DocumentList::CreateControl(HWND parent, int id, int x, int y, int width, i
     SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&col));
     ++index;
   }
-  SetWindowSubclass(list, ListSubclassProc, 1, 0);
   return list;
 }
 
@@ -132,11 +117,20 @@ int DocumentList::SortedPosition(const std::wstring& path) const {
   return lo;
 }
 
+const UINT DocumentList::kResumeRedrawMessage = RegisterWindowMessageW(L"Brivanta.DocumentList.ResumeRedraw");
+
 void DocumentList::SuspendRedrawUntilIdle() {
-  if (GetPropW(list_, kRedrawSuspendedProp)) return;
-  SetPropW(list_, kRedrawSuspendedProp, reinterpret_cast<HANDLE>(1));
+  if (redrawSuspended_) return;
+  redrawSuspended_ = true;
   SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-  PostMessageW(list_, kResumeRedrawMessage, 0, 0);
+  PostMessageW(GetParent(list_), kResumeRedrawMessage, 0, 0);
+}
+
+void DocumentList::ResumeRedraw() {
+  if (!redrawSuspended_) return;
+  redrawSuspended_ = false;
+  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 int DocumentList::AddRow(const std::string& path) {

@@ -23,8 +23,12 @@ class DocumentList : public ReportList {
 
   // Adds a row with `path` in its first cell at its place in ascending path order;
   // returns its index, or -1 when no row could be added. While rows are being added
-  // the list does not repaint; it repaints once the current message has been handled.
+  // the list does not repaint: it asks its parent, with kResumeRedrawMessage posted,
+  // to call ResumeRedraw once the current message has been handled.
   int AddRow(const std::string& path);
+  static const UINT kResumeRedrawMessage;
+  void ResumeRedraw();
+  bool RedrawSuspended() const { return redrawSuspended_; }
 
   int RowCount() const override;
   int ColumnCount() const override;
@@ -48,6 +52,7 @@ class DocumentList : public ReportList {
   void SuspendRedrawUntilIdle();
 
   HWND list_;
+  bool redrawSuspended_ = false;
 };
 
 }  // namespace brivanta

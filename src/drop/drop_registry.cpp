@@ -1,5 +1,7 @@
 #include "drop/drop_registry.h"
 
+#include <shlobj.h>
+
 #include <new>
 #include <vector>
 
@@ -15,18 +17,71 @@ constexpr wchar_t kCallbackProp[] = L"Subaddress";
 
 DropTargetRegistry::DragFinishFn g_dragFinish = DragFinish;
 
-void HandleDrop(HDROP drop, DropCallback callback) {
+// The two values that the window properties hold, also kept in-process: properties
+// live in the window server, and reading them for every message that a registered
+// window receives would cost two round trips each.
+struct Subclassing {
+  WNDPROC saved;
+  DropCallback callback;
+};
+std::unordered_map<HWND, Subclassing>& SubclassedWindows() {
+  static std::unordered_map<HWND, Subclassing> windows;
+  return windows;
+}
+
+// The drop's file names, in the order the drop lists them. The drop data is read in
+// one pass: DragQueryFile walks the list from its start for every file it is asked
+// for, which makes a drop of n files cost n^2.
+std::vector<std::wstring> DroppedPaths(HDROP drop) {
+  std::vector<std::wstring> paths;
+  const auto* files = static_cast<const DROPFILES*>(GlobalLock(drop));
+  if (files) {
+    const char* data = reinterpret_cast<const char*>(files) + files->pFiles;
+    const SIZE_T size = GlobalSize(drop);
+    const char* end = reinterpret_cast<const char*>(files) + size;
+    if (files->pFiles >= sizeof(DROPFILES) && files->pFiles < size) {
+      if (files->fWide) {
+        for (auto* p = reinterpret_cast<const wchar_t*>(data);
+             reinterpret_cast<const char*>(p + 1) <= end && *p;) {
+          size_t n = 0;
+          while (reinterpret_cast<const char*>(p + n + 1) <= end && p[n]) ++n;
+          paths.emplace_back(p, n);
+          p += n + 1;
+        }
+      } else {
+        for (const char* p = data; p < end && *p;) {
+          size_t n = 0;
+          while (p + n < end && p[n]) ++n;
+          int w = MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(n), nullptr, 0);
+          std::wstring path(static_cast<size_t>(w), L'\0');
+          MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(n), path.data(), w);
+          paths.push_back(std::move(path));
+          p += n + 1;
+        }
+      }
+    }
+    GlobalUnlock(drop);
+    return paths;
+  }
+  // Not a memory handle we can read: ask the shell file by file, length first, so
+  // that no path is cut whatever its length.
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  std::vector<wchar_t> buf;
   for (UINT i = 0; i < count; ++i) {
-    // Ask for the length first, so that no path is cut whatever its length.
     UINT len = DragQueryFileW(drop, i, nullptr, 0);
-    if (len == 0) continue;
-    buf.assign(len + 1, L'\0');
-    UINT got = DragQueryFileW(drop, i, buf.data(), len + 1);
-    if (got == 0) continue;
-    std::string path = Narrow(std::wstring_view(buf.data(), got));
-    if (callback) callback(static_cast<int>(count), static_cast<int>(i + 1), path, PathExtension(path));
+    std::wstring path(len + 1, L'\0');
+    path.resize(len ? DragQueryFileW(drop, i, path.data(), len + 1) : 0);
+    paths.push_back(std::move(path));
+  }
+  return paths;
+}
+
+void HandleDrop(HDROP drop, DropCallback callback) {
+  std::vector<std::wstring> paths = DroppedPaths(drop);
+  const int count = static_cast<int>(paths.size());
+  for (int i = 0; i < count; ++i) {
+    if (paths[i].empty()) continue;  // a name that cannot be read is skipped
+    std::string path = Narrow(paths[i]);
+    if (callback) callback(count, i + 1, path, PathExtension(path));
   }
   g_dragFinish(drop);
 }
@@ -53,6 +108,7 @@ int DropTargetRegistry::RegisterWindow(HWND window, DropCallback callback) {
       SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DropWindowProc));
   SetPropW(window, kSavedProcProp, reinterpret_cast<HANDLE>(saved.windowProc));
   SetPropW(window, kCallbackProp, reinterpret_cast<HANDLE>(callback));
+  SubclassedWindows()[window] = {reinterpret_cast<WNDPROC>(saved.windowProc), callback};
   map_->emplace(window, saved);
   return 1;
 }
@@ -64,14 +120,23 @@ int DropTargetRegistry::UnregisterWindow(HWND window) {
   SetWindowLongPtrW(window, GWL_EXSTYLE, saved.exStyle);
   SetWindowLongPtrW(window, GWLP_WNDPROC, saved.windowProc);
   map_->erase(it);
+  SubclassedWindows().erase(window);
   RemovePropW(window, kSavedProcProp);
   RemovePropW(window, kCallbackProp);
   return 1;
 }
 
 LRESULT CALLBACK DropTargetRegistry::DropWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-  auto saved = reinterpret_cast<WNDPROC>(GetPropW(window, kSavedProcProp));
-  auto callback = reinterpret_cast<DropCallback>(GetPropW(window, kCallbackProp));
+  WNDPROC saved;
+  DropCallback callback;
+  auto known = SubclassedWindows().find(window);
+  if (known != SubclassedWindows().end()) {
+    saved = known->second.saved;
+    callback = known->second.callback;
+  } else {
+    saved = reinterpret_cast<WNDPROC>(GetPropW(window, kSavedProcProp));
+    callback = reinterpret_cast<DropCallback>(GetPropW(window, kCallbackProp));
+  }
   if (msg == WM_DROPFILES) {
     HandleDrop(reinterpret_cast<HDROP>(wp), callback);
     return 1;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,22 @@ TEST_F(DropRegistryTest, LongPathsAndNamesOutsideCodePage936ArriveWhole) {
   EXPECT_EQ(g_first[1].extension, "docx");
 }
 
+TEST_F(DropRegistryTest, AnsiDropsArriveInTheSystemCodePage) {
+  // "C:\\报告.doc" in code page 936, then a plain ASCII path.
+  const char names[] = "C:\\\xB1\xA8\xB8\xE6.doc\0C:\\a.txt\0";
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof(names) + 1);
+  auto* files = static_cast<DROPFILES*>(GlobalLock(mem));
+  files->pFiles = sizeof(DROPFILES);
+  memcpy(files + 1, names, sizeof(names));
+  GlobalUnlock(mem);
+  registry_.RegisterWindow(window_, RecordFirst);
+  EXPECT_EQ(SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0), 1);
+  std::vector<Call> expected = {{2, 1, "C:\\报告.doc", "doc"}, {2, 2, "C:\\a.txt", "txt"}};
+  if (GetACP() == 936) EXPECT_EQ(g_first, expected);
+  EXPECT_EQ(g_first.size(), 2u);
+  EXPECT_EQ(g_finished, 1);
+}
+
 TEST_F(DropRegistryTest, RegisteringTwiceKeepsTheFirstCallback) {
   EXPECT_EQ(registry_.RegisterWindow(window_, RecordFirst), 1);
   EXPECT_EQ(registry_.RegisterWindow(window_, RecordSecond), 0);
@@ -183,7 +200,7 @@ TEST(MainWindowDrops, DroppedFilesBecomeRowsInAscendingPathOrder) {
   }
   // Redrawing was suspended for the drop only.
   EXPECT_TRUE(IsWindowVisible(f.window().Control(kIdList)));
-  EXPECT_EQ(GetPropW(f.window().Control(kIdList), L"Brivanta.RedrawSuspended"), nullptr);
+  EXPECT_FALSE(f.list().RedrawSuspended());
 }
 
 TEST(MainWindowDrops, ClosingTheWindowUnregistersIt) {
