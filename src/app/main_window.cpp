@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "doclist/row_commands.h"
+#include "export/export_command.h"
 #include "stats/extract_command.h"
 #include "drop/add_dropped_file.h"
 #include "drop/drop_registry.h"
@@ -204,6 +205,7 @@ void MainWindow::OnCommand(int id, int code) {
       ExtractStatistics(*this);
       break;
     case kIdExport:
+      ExportResults(*this);
       break;
   }
 }

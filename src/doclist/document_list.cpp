@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "common/text.h"
 
 namespace brivanta {
@@ -62,8 +64,12 @@ int DocumentList::RowCount() const {
 }
 
 int DocumentList::ColumnCount() const {
-  HWND header = reinterpret_cast<HWND>(SendMessageW(list_, LVM_GETHEADER, 0, 0));
-  return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  // The columns are made with the list and never change: asked once.
+  if (columns_ < 0) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list_, LVM_GETHEADER, 0, 0));
+    columns_ = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  }
+  return columns_;
 }
 
 bool DocumentList::IsCell(int row, int column) const {
@@ -100,8 +106,8 @@ std::string DocumentList::ColumnTitle(int column) const {
 // Rows go in ascending order of their paths, compared whole and without regard to
 // letter case (as the file system compares names); a path equal to present ones goes
 // after them, so equal paths keep the order in which they came.
-int DocumentList::SortedPosition(const std::wstring& path) const {
-  int lo = 0, hi = RowCount();
+int DocumentList::SortedPosition(const std::wstring& path, int from) const {
+  int lo = from, hi = RowCount();
   std::wstring buf;
   while (lo < hi) {
     int mid = lo + (hi - lo) / 2;
@@ -127,20 +133,53 @@ void DocumentList::SuspendRedrawUntilIdle() {
 }
 
 void DocumentList::ResumeRedraw() {
+  FlushQueuedRows();
   if (!redrawSuspended_) return;
   redrawSuspended_ = false;
   SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
   RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-int DocumentList::AddRow(const std::string& path) {
-  std::wstring wide = Widen(path);
-  SuspendRedrawUntilIdle();
+int DocumentList::InsertRow(int index, std::wstring& path) {
   LVITEMW item{};
   item.mask = LVIF_TEXT;
-  item.iItem = SortedPosition(wide);
-  item.pszText = wide.data();
+  item.iItem = index;
+  item.pszText = path.data();
   return static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+int DocumentList::AddRow(const std::string& path) {
+  FlushQueuedRows();
+  std::wstring wide = Widen(path);
+  SuspendRedrawUntilIdle();
+  return InsertRow(SortedPosition(wide, 0), wide);
+}
+
+void DocumentList::QueueRow(const std::string& path) {
+  SuspendRedrawUntilIdle();
+  queued_.push_back(Widen(path));
+}
+
+int DocumentList::FlushQueuedRows() {
+  if (queued_.empty()) return -1;
+  std::vector<std::wstring> paths = std::move(queued_);
+  queued_.clear();
+  // In ascending order each path's place lies at or after the place of the one before,
+  // so the search narrows as the rows go in; into an empty list they are appended.
+  std::vector<size_t> order(paths.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&paths](size_t a, size_t b) {
+    return CompareStringOrdinal(paths[a].c_str(), static_cast<int>(paths[a].size()), paths[b].c_str(),
+                                static_cast<int>(paths[b].size()), TRUE) == CSTR_LESS_THAN;
+  });
+  int from = 0, lastQueued = -1;
+  for (size_t i : order) {
+    int index = InsertRow(SortedPosition(paths[i], from), paths[i]);
+    if (index < 0) continue;
+    from = index + 1;
+    if (i + 1 == paths.size()) lastQueued = index;
+  }
+  return lastQueued;
 }
 
 int DocumentList::SelectedCount() const {

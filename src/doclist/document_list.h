@@ -27,6 +27,14 @@ class DocumentList : public ReportList {
   // to call ResumeRedraw once the current message has been handled.
   int AddRow(const std::string& path);
   static const UINT kResumeRedrawMessage;
+
+  // Many rows at once (a drop): QueueRow keeps the paths, FlushQueuedRows puts them
+  // all at their places, as AddRow would one by one but without searching the whole
+  // list for each. The queue is also flushed by AddRow and ResumeRedraw. Returns the
+  // index of the row that the last queued path became, or -1.
+  void QueueRow(const std::string& path);
+  int FlushQueuedRows();
+
   void ResumeRedraw();
   bool RedrawSuspended() const { return redrawSuspended_; }
 
@@ -48,11 +56,16 @@ class DocumentList : public ReportList {
 
  private:
   bool IsCell(int row, int column) const;
-  int SortedPosition(const std::wstring& path) const;
+  // The place for `path` among the rows from `from` on: after every row whose path
+  // is not greater.
+  int SortedPosition(const std::wstring& path, int from) const;
+  int InsertRow(int index, std::wstring& path);
   void SuspendRedrawUntilIdle();
 
   HWND list_;
   bool redrawSuspended_ = false;
+  mutable int columns_ = -1;
+  std::vector<std::wstring> queued_;
 };
 
 }  // namespace brivanta
