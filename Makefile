@@ -12,7 +12,7 @@ RUN_DIR     = $(BUILD)/win$(BITS)
 # Each build folder has its own Wine prefix.
 export BRIVANTA_WINEPREFIX ?= $(abspath $(BUILD))/wineprefix$(BITS)
 
-.PHONY: all deps build native win32 win64 wintest test run bench clean
+.PHONY: all deps build native win32 win64 test run bench screens clean
 
 all: build
 
@@ -50,3 +50,12 @@ bench: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Screens that the tests show, saved as PNG files in build/screens for a person to look at.
+screens: build
+	scripts/wine-prefix.sh
+	rm -rf $(BUILD)/screens && mkdir -p $(BUILD)/screens
+	BRIVANTA_SCREENSHOTS="Z:$(subst /,\\,$(abspath $(BUILD)/screens))" scripts/with-display.sh sh -c \
+	  'cd $(RUN_DIR) && ctest -R "row_commands|extract_statistics" >/dev/null'
+	for f in $(BUILD)/screens/*.bmp; do convert "$$f" "$${f%.bmp}.png" && rm "$$f"; done
+	@ls $(BUILD)/screens

@@ -72,6 +72,7 @@ void CALLBACK ReadAndCloseBox(HWND, UINT, UINT_PTR timer, DWORD) {
   box.mainWindowDisabled = !IsWindowEnabled(g_mainWindow);
   EnumChildWindows(g_box, FindIconAndText, reinterpret_cast<LPARAM>(&box));
   g_boxes.push_back(box);
+  if (g_boxes.size() == 1 && box.text == L"到顶啦！") wintest::SaveScreenshotIfAsked("edge-message");
   PostMessageW(g_box, WM_COMMAND, IDOK, 0);
 }
 

@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "common/text.h"
 #include "standin_client.h"
+#include "win_test_support.h"
 #include "word_standin.h"
 
 namespace brivanta {
@@ -152,6 +153,7 @@ TEST_F(ExtractStatisticsTest, CleanRunFillsTheRowsWithExactlyTheseWordCalls) {
   EXPECT_EQ(window_->Status(), kDone);
   EXPECT_EQ(window_->Progress().Maximum(), 2);
   EXPECT_EQ(window_->Progress().Position(), 2);
+  wintest::SaveScreenshotIfAsked("finished-run");
 
   std::vector<std::string> perDocument = {
       "Application names Selection",
@@ -325,6 +327,7 @@ TEST_F(ExtractStatisticsTest, UnreadableDocumentsLeaveEmptyCellsAndAreCounted) {
   EXPECT_THAT(Cells(1), ElementsAre("1", "", "", "4", "5"));
   EXPECT_THAT(Cells(2), ElementsAre("10", "", "", "", "0"));
   EXPECT_EQ(window_->Status(), "页数及字数提取统计完毕！（3个文件未能读取）");
+  wintest::SaveScreenshotIfAsked("run-with-unreadable-documents");
   // Three documents were open long enough to be asked: a failed open asks nothing.
   EXPECT_EQ(LogCount("Selection.Information#401 read(4)"), 3);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace brivanta::wintest {
@@ -26,6 +28,13 @@ HDROP MakeDrop(const std::vector<std::wstring>& paths) {
 LRESULT DropFiles(HWND window, const std::vector<std::wstring>& paths) {
   return SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
 }
+
+namespace {
+void DrainPaintOnly() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
+}
+}  // namespace
 
 void DrainMessages() {
   MSG msg;
@@ -61,6 +70,47 @@ std::wstring WindowText(HWND hwnd) {
   n = GetWindowTextW(hwnd, text.data(), n + 1);
   text.resize(static_cast<size_t>(n));
   return text;
+}
+
+void SaveScreenshotIfAsked(const char* name) {
+  const char* dir = std::getenv("BRIVANTA_SCREENSHOTS");
+  if (!dir || !*dir) return;
+  // Let every window finish painting first.
+  for (int i = 0; i < 5; ++i) {
+    RedrawWindow(nullptr, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
+    DrainPaintOnly();
+    Sleep(60);
+  }
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+  DWORD size = stride * static_cast<DWORD>(h);
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+  fh.bfSize = fh.bfOffBits + size;
+  std::string path = std::string(dir) + "\\" + name + ".bmp";
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(&fh, sizeof(fh), 1, f);
+    std::fwrite(&bi.bmiHeader, sizeof(bi.bmiHeader), 1, f);
+    std::fwrite(bits, 1, size, f);
+    std::fclose(f);
+  }
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
 }
 
 }  // namespace brivanta::wintest

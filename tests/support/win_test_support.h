@@ -38,4 +38,8 @@ RECT ChildRect(HWND child);
 
 std::wstring WindowText(HWND hwnd);
 
+// When the environment names a folder in BRIVANTA_SCREENSHOTS, saves the whole screen
+// there as <name>.bmp (for looking at what a test shows); otherwise does nothing.
+void SaveScreenshotIfAsked(const char* name);
+
 }  // namespace brivanta::wintest
