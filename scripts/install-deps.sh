@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake make g++ googletest
           g++-mingw-w64-i686-posix mingw-w64-i686-dev
           wine wine32:i386 wine64 g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev xvfb xauth x11-utils xdotool
-          fonts-wqy-microhei imagemagick locales)
+          fonts-wqy-microhei fonts-wine imagemagick locales)
 
 missing=()
 for p in "${packages[@]}"; do
