@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/scoped_flag.h"
 #include "export/workbook_rules.h"
 
 namespace brivanta {
@@ -9,13 +10,6 @@ namespace {
 
 bool running = false;
 
-class RunningFlag {
- public:
-  RunningFlag() { running = true; }
-  ~RunningFlag() { running = false; }
-  RunningFlag(const RunningFlag&) = delete;
-  RunningFlag& operator=(const RunningFlag&) = delete;
-};
 
 constexpr int kLastLetterColumn = 26;
 
@@ -48,7 +42,7 @@ bool ExportRunning() { return running; }
 
 ExportOutcome RunExport(ExcelAutomation& excel, SaveDialog& dialog, ExportUi& ui) {
   if (running) return ExportOutcome::kIgnored;
-  RunningFlag flag;
+  ScopedFlag flag(running);
 
   ui.SetStatus(kExportingText);
   const std::optional<std::string> path = dialog.AskSavePath();

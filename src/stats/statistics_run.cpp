@@ -3,18 +3,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "common/scoped_flag.h"
+
 namespace brivanta {
 namespace {
 
 bool running = false;
 
-class RunningFlag {
- public:
-  RunningFlag() { running = true; }
-  ~RunningFlag() { running = false; }
-  RunningFlag(const RunningFlag&) = delete;
-  RunningFlag& operator=(const RunningFlag&) = delete;
-};
 
 // Starts an invisible Word that runs no macros and shows no alerts, with its
 // documents collection bound. False when there is no usable Word; whatever was
@@ -79,7 +74,7 @@ bool StatisticsRunning() { return running; }
 
 bool RunStatistics(WordAutomation& word, StatisticsUi& ui) {
   if (running) return false;
-  RunningFlag flag;
+  ScopedFlag flag(running);
 
   ReportList& list = ui.List();
   const int n = list.RowCount();
