@@ -78,7 +78,7 @@ bool DocumentList::IsCell(int row, int column) const {
 
 std::string DocumentList::CellText(int row, int column) const {
   if (!IsCell(row, column)) return {};
-  std::wstring buf;
+  thread_local std::wstring buf;  // reused: cells are read many at a time (sorts, runs)
   size_t n = ReadCell(list_, row, column, buf);
   return Narrow(std::wstring_view(buf.data(), n));
 }
