@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "office_bench.h"
 #include "common/com.h"
 #include "common/text.h"
 #include "excel_standin.h"
@@ -30,47 +31,10 @@
 
 using namespace brivanta;
 using namespace brivanta::testing;
-using Clock = std::chrono::steady_clock;
+using namespace brivanta::bench;
 
 namespace {
 
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// The build tree's path of the stand-in exe (a Unix path) as Wine sees it.
-std::wstring WindowsPath(const char* unixPath) {
-  std::wstring path = Widen(unixPath);
-  for (wchar_t& c : path) {
-    if (c == L'/') c = L'\\';
-  }
-  return path.rfind(L"\\", 0) == 0 ? L"Z:" + path : path;
-}
-
-// The calls a stand-in's log records: IDispatch::Invoke ("Object.Member#id kind(...)")
-// and IDispatch::GetIDsOfNames ("Object names Member").
-struct Calls {
-  long invokes = 0;
-  long names = 0;
-  long ranges = 0;  // Worksheet.Range gets: each hands out an object, let go of later
-  long total() const { return invokes + names; }
-};
-
-Calls CountCalls(const std::vector<std::string>& log) {
-  Calls calls;
-  for (const std::string& line : log) {
-    const size_t space = line.find(' ');
-    if (space == std::string::npos) continue;
-    const std::string head = line.substr(0, space);
-    if (line.compare(space, 7, " names ") == 0) {
-      ++calls.names;
-    } else if (head.find('.') != std::string::npos && head.find('#') != std::string::npos) {
-      ++calls.invokes;
-      if (head.rfind("Worksheet.Range#", 0) == 0) ++calls.ranges;
-    }
-  }
-  return calls;
-}
 
 void WaitForNoExcel() {
   if (!standin::WaitUntilGone(kExcelStandInExe, 15000)) {
@@ -228,14 +192,14 @@ int wmain() {
       DeleteFileW(log.c_str());
       standin::WriteSettings(kExcelStandInClsid, log, L"");
       RunResult logged = RunThroughTheWindow(window, out, cells);
-      const Calls calls = CountCalls(standin::ReadLog(log));
+      const Calls calls = CountCalls(standin::ReadLog(log), "Worksheet.Range#");
       const FloorResult loggedFloor = Floor(calls.total());
       DeleteFileW(log.c_str());
 
       std::printf("-- %d rows: %ld calls (%ld Invoke + %ld GetIDsOfNames), %.2f per row; "
                   "%ld Range objects (%.2f per row)%s\n",
                   n, calls.total(), calls.invokes, calls.names, double(calls.total()) / n,
-                  calls.ranges, double(calls.ranges) / n, logged.saved ? "" : "  (WORKBOOK WRONG)");
+                  calls.objects, double(calls.objects) / n, logged.saved ? "" : "  (WORKBOOK WRONG)");
       std::printf("%-12s %9s %9s %9s %9s %9s %9s %8s %7s %7s %7s\n", "stand-in log", "run s",
                   "run us/r", "replay s", "rep us/r", "floor s", "flr us/r", "start ms",
                   "run/flr", "-start", "rep/flr");

@@ -4,7 +4,7 @@
 if(WIN32 AND TARGET word_standin AND TARGET brivanta_standin_client)
   add_executable(word_bench word_bench.cpp)
   target_link_options(word_bench PRIVATE -municode)
-  target_include_directories(word_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/stats)
+  target_include_directories(word_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/stats ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(word_bench PRIVATE brivanta_win brivanta_standin_client)
   target_compile_definitions(word_bench PRIVATE
     BRIVANTA_WORD_STANDIN_PATH="$<TARGET_FILE:word_standin>")
@@ -15,7 +15,7 @@ endif()
 if(WIN32 AND TARGET excel_standin AND TARGET brivanta_standin_client)
   add_executable(excel_bench excel_bench.cpp)
   target_link_options(excel_bench PRIVATE -municode)
-  target_include_directories(excel_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/export)
+  target_include_directories(excel_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/export ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(excel_bench PRIVATE brivanta_win brivanta_standin_client)
   target_compile_definitions(excel_bench PRIVATE
     BRIVANTA_EXCEL_STANDIN_PATH="$<TARGET_FILE:excel_standin>")

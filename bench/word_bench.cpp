@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "office_bench.h"
 #include "common/com.h"
 #include "common/text.h"
 #include "standin_client.h"
@@ -28,47 +29,12 @@
 
 using namespace brivanta;
 using namespace brivanta::testing;
-using Clock = std::chrono::steady_clock;
+using namespace brivanta::bench;
 
 namespace {
 
 constexpr int kRows = 1000;
 
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// The build tree's path of the stand-in exe (a Unix path) as Wine sees it.
-std::wstring WindowsPath(const char* unixPath) {
-  std::wstring path = Widen(unixPath);
-  for (wchar_t& c : path) {
-    if (c == L'/') c = L'\\';
-  }
-  return path.rfind(L"\\", 0) == 0 ? L"Z:" + path : path;
-}
-
-// The calls a stand-in's log records: IDispatch::Invoke ("Object.Member#id kind(...)")
-// and IDispatch::GetIDsOfNames ("Object names Member").
-struct Calls {
-  long invokes = 0;
-  long names = 0;
-  long total() const { return invokes + names; }
-};
-
-Calls CountCalls(const std::vector<std::string>& log) {
-  Calls calls;
-  for (const std::string& line : log) {
-    const size_t space = line.find(' ');
-    if (space == std::string::npos) continue;
-    const std::string head = line.substr(0, space);
-    if (line.compare(space, 7, " names ") == 0) {
-      ++calls.names;
-    } else if (head.find('.') != std::string::npos && head.find('#') != std::string::npos) {
-      ++calls.invokes;
-    }
-  }
-  return calls;
-}
 
 struct Fixtures {
   std::wstring folder;

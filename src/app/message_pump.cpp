@@ -21,6 +21,12 @@ bool HandleEscape(const MSG& msg) {
   return true;
 }
 
+bool WindowIsClosing(HWND window) {
+  if (!IsWindow(window)) return true;
+  MSG msg;
+  return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
+
 int RunMessageLoop() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);

@@ -7,6 +7,10 @@ namespace brivanta {
 // Returns true when the message was used that way.
 bool HandleEscape(const MSG& msg);
 
+// True when `window` is gone or the program is ending (a WM_QUIT waits in the queue):
+// a long run that pumps messages stops then.
+bool WindowIsClosing(HWND window);
+
 // Runs the message loop until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 

@@ -25,11 +25,7 @@ class WindowUi : public ExportUi {
     if (IsWindow(hwnd_)) window_.SetStatus(text);
   }
   void Pump() override { PumpPendingMessages(); }
-  bool Closing() override {
-    if (!IsWindow(hwnd_)) return true;
-    MSG msg;
-    return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
-  }
+  bool Closing() override { return WindowIsClosing(hwnd_); }
 
  private:
   MainWindow& window_;

@@ -25,11 +25,7 @@ class WindowUi : public StatisticsUi {
     MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), MB_OK | MB_TASKMODAL);
   }
   void Pump() override { PumpPendingMessages(); }
-  bool Closing() override {
-    if (!IsWindow(hwnd_)) return true;
-    MSG msg;
-    return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
-  }
+  bool Closing() override { return WindowIsClosing(hwnd_); }
 
  private:
   MainWindow& window_;
