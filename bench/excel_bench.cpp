@@ -80,34 +80,12 @@ RunResult RunThroughTheWindow(MainWindow& window, const std::wstring& out, size_
   return r;
 }
 
-struct FloorResult {
-  double start = 0;  // CreateInstance: the stand-in's process started and reached
-  double calls = 0;
-};
-
 // `count` bare property gets of Application.DisplayAlerts on a stand-in of its own.
 FloorResult Floor(long count) {
-  FloorResult r;
-  ScopedMessageFilter filter;  // as during the export
-  auto start = Clock::now();
-  ComPtr<IDispatch> app;
-  if (FAILED(CreateInstance(L"Excel.Application", app))) {
-    std::printf("(the stand-in Excel could not be started for the floor)\n");
-    return r;
-  }
-  r.start = Seconds(start);
-  start = Clock::now();
-  for (long i = 0; i < count; ++i) {
-    DISPPARAMS none{};
-    VARIANT result;
-    VariantInit(&result);
-    app->Invoke(excel_dispid::kDisplayAlerts, IID_NULL, LOCALE_USER_DEFAULT,
-                DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
-    VariantClear(&result);
-  }
-  r.calls = Seconds(start);
-  Invoke(app.get(), excel_dispid::kQuit, InvokeKind::kMethod);
-  app.reset();
+  FloorResult r = BareGets(L"Excel.Application", excel_dispid::kDisplayAlerts, count,
+                           [](IDispatch* app) {
+                             Invoke(app, excel_dispid::kQuit, InvokeKind::kMethod);
+                           });
   WaitForNoExcel();
   return r;
 }

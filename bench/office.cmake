@@ -1,24 +1,19 @@
 # Benchmarks of the Office automation against the stand-ins of tests/stats and
 # tests/export: the statistics run (word_bench) and the export (excel_bench). Each finds
 # its stand-in exe, which stays in the tests' build tree, through the path given here.
-if(WIN32 AND TARGET word_standin AND TARGET brivanta_standin_client)
-  add_executable(word_bench word_bench.cpp)
-  target_link_options(word_bench PRIVATE -municode)
-  target_include_directories(word_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/stats ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(word_bench PRIVATE brivanta_win brivanta_standin_client)
-  target_compile_definitions(word_bench PRIVATE
-    BRIVANTA_WORD_STANDIN_PATH="$<TARGET_FILE:word_standin>")
-  set_target_properties(word_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
-  add_dependencies(word_bench word_standin)
-endif()
+function(brivanta_office_bench name standin tests_dir path_define)
+  if(NOT (WIN32 AND TARGET ${standin} AND TARGET brivanta_standin_client))
+    return()
+  endif()
+  add_executable(${name} ${name}.cpp)
+  target_link_options(${name} PRIVATE -municode)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/${tests_dir}
+                                             ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE brivanta_win brivanta_standin_client)
+  target_compile_definitions(${name} PRIVATE ${path_define}="$<TARGET_FILE:${standin}>")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  add_dependencies(${name} ${standin})
+endfunction()
 
-if(WIN32 AND TARGET excel_standin AND TARGET brivanta_standin_client)
-  add_executable(excel_bench excel_bench.cpp)
-  target_link_options(excel_bench PRIVATE -municode)
-  target_include_directories(excel_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/export ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(excel_bench PRIVATE brivanta_win brivanta_standin_client)
-  target_compile_definitions(excel_bench PRIVATE
-    BRIVANTA_EXCEL_STANDIN_PATH="$<TARGET_FILE:excel_standin>")
-  set_target_properties(excel_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
-  add_dependencies(excel_bench excel_standin)
-endif()
+brivanta_office_bench(word_bench word_standin stats BRIVANTA_WORD_STANDIN_PATH)
+brivanta_office_bench(excel_bench excel_standin export BRIVANTA_EXCEL_STANDIN_PATH)

@@ -1,10 +1,14 @@
 #pragma once
 // What the Office benchmarks share: timing, the stand-ins' paths, and counting the
 // calls that a stand-in's log records.
+#include <windows.h>
+
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "common/com.h"
 #include "common/text.h"
 
 namespace brivanta::bench {
@@ -48,6 +52,38 @@ inline Calls CountCalls(const std::vector<std::string>& log, const std::string& 
     }
   }
   return calls;
+}
+
+struct FloorResult {
+  double start = 0;  // CreateInstance: the stand-in's process started and reached
+  double calls = 0;
+};
+
+// The floor of a run: `count` bare property gets of `property` on a new instance of
+// `progId`, under the same message filter as the runs; `quit` then ends the instance.
+template <typename Quit>
+FloorResult BareGets(const wchar_t* progId, DISPID property, long count, Quit quit) {
+  FloorResult r;
+  ScopedMessageFilter filter;
+  auto start = Clock::now();
+  ComPtr<IDispatch> app;
+  if (FAILED(CreateInstance(progId, app))) {
+    std::printf("(the stand-in could not be started for the floor)\n");
+    return r;
+  }
+  r.start = Seconds(start);
+  start = Clock::now();
+  for (long i = 0; i < count; ++i) {
+    DISPPARAMS none{};
+    VARIANT result;
+    VariantInit(&result);
+    app->Invoke(property, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
+                nullptr, nullptr);
+    VariantClear(&result);
+  }
+  r.calls = Seconds(start);
+  quit(app.get());
+  return r;
 }
 
 }  // namespace brivanta::bench

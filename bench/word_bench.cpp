@@ -93,36 +93,13 @@ RunResult RunThroughTheWindow(MainWindow& window, const Fixtures& f) {
   return r;
 }
 
-struct FloorResult {
-  double start = 0;  // CreateInstance: the stand-in's process started and reached
-  double calls = 0;
-};
-
 // `count` bare property gets of Application.Visible on a stand-in of its own.
 FloorResult Floor(long count) {
-  FloorResult r;
-  ScopedMessageFilter filter;  // as during the run
-  auto start = Clock::now();
-  ComPtr<IDispatch> app;
-  if (FAILED(CreateInstance(kWordProgId, app))) {
-    std::printf("(the stand-in Word could not be started for the floor)\n");
-    return r;
-  }
-  r.start = Seconds(start);
-  start = Clock::now();
-  for (long i = 0; i < count; ++i) {
-    DISPPARAMS none{};
-    VARIANT result;
-    VariantInit(&result);
-    app->Invoke(word_dispid::kVisible, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                &none, &result, nullptr, nullptr);
-    VariantClear(&result);
-  }
-  r.calls = Seconds(start);
-  std::vector<Variant> quit;
-  quit.push_back(Variant::Long(kWdDoNotSaveChanges));
-  Invoke(app.get(), word_dispid::kCloseOrQuit, InvokeKind::kMethod, quit);
-  app.reset();
+  FloorResult r = BareGets(kWordProgId, word_dispid::kVisible, count, [](IDispatch* app) {
+    std::vector<Variant> quit;
+    quit.push_back(Variant::Long(kWdDoNotSaveChanges));
+    Invoke(app, word_dispid::kCloseOrQuit, InvokeKind::kMethod, quit);
+  });
   WaitForNoWord();
   return r;
 }

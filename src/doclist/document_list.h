@@ -35,6 +35,8 @@ class DocumentList : public ReportList {
   void QueueRow(const std::string& path);
   int FlushQueuedRows();
 
+  // Stops the list repainting until the current message has been handled.
+  void SuspendRedrawUntilIdle();
   void ResumeRedraw();
   bool RedrawSuspended() const { return redrawSuspended_; }
 
@@ -60,7 +62,6 @@ class DocumentList : public ReportList {
   // is not greater.
   int SortedPosition(const std::wstring& path, int from) const;
   int InsertRow(int index, std::wstring& path);
-  void SuspendRedrawUntilIdle();
 
   HWND list_;
   bool redrawSuspended_ = false;

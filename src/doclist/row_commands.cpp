@@ -69,10 +69,8 @@ void OpenRowDocument(DocumentList& list) {
 }
 
 void SortListByColumn(DocumentList& list, int column) {
-  SendMessageW(list.hwnd(), WM_SETREDRAW, FALSE, 0);
+  list.SuspendRedrawUntilIdle();
   SortByColumn(list, column);
-  SendMessageW(list.hwnd(), WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list.hwnd(), nullptr, TRUE);
 }
 
 }  // namespace brivanta

@@ -81,24 +81,20 @@ bool WordSession::StartWord() {
 
 WordCall WordSession::HideWord() {
   if (gone_) return WordCall::kServerGone;
-  std::vector<Variant> args;
-  args.push_back(Variant::Bool(false));
+  std::vector<Variant> args = Values(Variant::Bool(false));
   return Outcome(Invoke(wordProgram_.get(), word_dispid::kVisible, InvokeKind::kPut, args));
 }
 
 WordCall WordSession::DisableMacros() {
   if (gone_) return WordCall::kServerGone;
-  std::vector<Variant> args;
-  args.push_back(Variant::Long(kMsoAutomationSecurityForceDisable));
+  std::vector<Variant> args = Values(Variant::Long(kMsoAutomationSecurityForceDisable));
   return Outcome(InvokeByName(wordProgram_.get(), L"AutomationSecurity", InvokeKind::kPut, args));
 }
 
 WordCall WordSession::SuppressAlerts() {
   if (gone_) return WordCall::kServerGone;
-  std::vector<Variant> args;
-  args.push_back(Variant::Long(kWdAlertsNone));
-  return Outcome(
-      Invoke(wordProgram_.get(), word_dispid::kDisplayAlerts, InvokeKind::kPut, args));
+  std::vector<Variant> args = Values(Variant::Long(kWdAlertsNone));
+  return Outcome(Invoke(wordProgram_.get(), word_dispid::kDisplayAlerts, InvokeKind::kPut, args));
 }
 
 WordCall WordSession::BindDocuments() {
@@ -135,42 +131,39 @@ WordCall WordSession::OpenWordDocument(const std::string& path) {
   return WordCall::kOk;
 }
 
+// Takes the application's `objectName` object, asks it for `member` with one integer
+// argument, and lets the object go again right after.
+WordCall WordSession::ReadThrough(const wchar_t* objectName, const wchar_t* member, LONG argument,
+                                  Variant& answer) {
+  if (gone_) return WordCall::kServerGone;
+  InvokeResult holder = InvokeByName(wordProgram_.get(), objectName, InvokeKind::kRead);
+  WordCall call = Outcome(holder);
+  if (call != WordCall::kOk) return call;
+  ComPtr<IDispatch> object = holder.value.ToDispatch();
+  holder.value.Clear();
+  std::vector<Variant> args = Values(Variant::Long(argument));
+  InvokeResult result = InvokeByName(object.get(), member, InvokeKind::kRead, args);
+  call = Outcome(result);
+  if (call == WordCall::kOk) answer = std::move(result.value);
+  return call;
+}
+
 WordCall WordSession::ReadPageText(std::optional<std::string>& text) {
   text.reset();
-  if (gone_) return WordCall::kServerGone;
-  InvokeResult selection = InvokeByName(wordProgram_.get(), L"Selection", InvokeKind::kRead);
-  WordCall call = Outcome(selection);
+  Variant pages;
+  WordCall call = ReadThrough(L"Selection", L"Information", kWdNumberOfPagesInDocument, pages);
   if (call != WordCall::kOk) return call;
-  ComPtr<IDispatch> object = selection.value.ToDispatch();
-  selection.value.Clear();
-  std::vector<Variant> args;
-  args.push_back(Variant::Long(kWdNumberOfPagesInDocument));
-  InvokeResult pages = InvokeByName(object.get(), L"Information", InvokeKind::kRead, args);
-  call = Outcome(pages);
-  if (call == WordCall::kOk) {
-    text = PageTextFromVariant(pages.value);
-    if (!text) call = WordCall::kFailed;
-  }
-  return call;
+  text = PageTextFromVariant(pages);
+  return text ? WordCall::kOk : WordCall::kFailed;
 }
 
 WordCall WordSession::ReadWordCount(std::optional<double>& count) {
   count.reset();
-  if (gone_) return WordCall::kServerGone;
-  InvokeResult active = InvokeByName(wordProgram_.get(), L"ActiveDocument", InvokeKind::kRead);
-  WordCall call = Outcome(active);
+  Variant words;
+  WordCall call = ReadThrough(L"ActiveDocument", L"ComputeStatistics", kWdStatisticWords, words);
   if (call != WordCall::kOk) return call;
-  ComPtr<IDispatch> document = active.value.ToDispatch();
-  active.value.Clear();
-  std::vector<Variant> args;
-  args.push_back(Variant::Long(kWdStatisticWords));
-  InvokeResult words = InvokeByName(document.get(), L"ComputeStatistics", InvokeKind::kRead, args);
-  call = Outcome(words);
-  if (call == WordCall::kOk) {
-    count = WordCountFromVariant(words.value);
-    if (!count) call = WordCall::kFailed;
-  }
-  return call;
+  count = WordCountFromVariant(words);
+  return count ? WordCall::kOk : WordCall::kFailed;
 }
 
 WordCall WordSession::CloseWordDocument() {

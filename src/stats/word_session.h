@@ -54,6 +54,8 @@ class WordSession : public WordAutomation {
  private:
   // Remembers when Word went away, so that later calls fail quickly.
   WordCall Outcome(const InvokeResult& result);
+  WordCall ReadThrough(const wchar_t* objectName, const wchar_t* member, LONG argument,
+                       Variant& answer);
   void ReleaseAll();
 
   ComPtr<IDispatch> wordProgram_;    // Word程序

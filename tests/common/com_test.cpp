@@ -177,11 +177,3 @@ TEST(ServerGoneTest, RecognisesADeadServer) {
 
 }  // namespace
 }  // namespace brivanta
-
-int main(int argc, char** argv) {
-  OleInitialize(nullptr);
-  ::testing::InitGoogleTest(&argc, argv);
-  int result = RUN_ALL_TESTS();
-  OleUninitialize();
-  return result;
-}

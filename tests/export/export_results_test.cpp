@@ -351,11 +351,3 @@ TEST_F(ExportResultsTest, ClosingTheWindowEndsTheExportAfterTheCurrentRowAndQuit
 
 }  // namespace
 }  // namespace brivanta::testing
-
-int main(int argc, char** argv) {
-  OleInitialize(nullptr);  // as the program does on its user-interface thread
-  ::testing::InitGoogleMock(&argc, argv);
-  int result = RUN_ALL_TESTS();
-  OleUninitialize();
-  return result;
-}

@@ -449,11 +449,3 @@ TEST_F(ExtractStatisticsTest, OpenIsBoundByNameWhenNumber15IsUnknown) {
 
 }  // namespace
 }  // namespace brivanta
-
-int main(int argc, char** argv) {
-  OleInitialize(nullptr);
-  ::testing::InitGoogleMock(&argc, argv);
-  int result = RUN_ALL_TESTS();
-  OleUninitialize();
-  return result;
-}
